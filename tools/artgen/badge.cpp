@@ -168,11 +168,14 @@ Canvas DrawBadge(int size) {
     cairo_stroke(cr);
     cairo_restore(cr);
 
-    // A soft shine over the upper part of the rim.
-    cairo_set_line_width(cr, rim * 0.35);
-    SetSource(cr, Rgb{255, 255, 255}, 0.45);
-    cairo_arc(cr, kCentre, kCentre, outer - rim * 0.55, M_PI * 1.15, M_PI * 1.85);
-    cairo_stroke(cr);
+    // A soft shine over the upper part of the rim; at 16 pixels it would only blur the rim.
+    if (detailed) {
+        cairo_set_line_width(cr, rim * 0.35);
+        SetSource(cr, Rgb{255, 255, 255}, 0.45);
+        cairo_new_path(cr);
+        cairo_arc(cr, kCentre, kCentre, outer - rim * 0.55, M_PI * 1.15, M_PI * 1.85);
+        cairo_stroke(cr);
+    }
     return canvas;
 }
 

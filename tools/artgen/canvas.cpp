@@ -195,7 +195,8 @@ FittedText FitText(std::string_view text, Weight weight, Box box) {
         // Cairo leaves out glyphs that fall outside the surface, even from a path, so the probe
         // surface is made large enough for the whole line.
         const double margin = 2 * kProbeSize;
-        Canvas probe(static_cast<int>(kProbeSize * static_cast<double>(text.size() + 4)), static_cast<int>(3 * kProbeSize));
+        Canvas probe(static_cast<int>(kProbeSize * static_cast<double>(text.size() + 4)), static_cast<int>(3 * kProbeSize),
+                     CAIRO_FORMAT_A8);
         cairo_translate(probe.Cr(), margin, margin);
         SelectFont(probe.Cr(), weight, kProbeSize, kProbeSize);
         cairo_move_to(probe.Cr(), 0, 0);
@@ -237,11 +238,11 @@ FittedText FitText(std::string_view text, Weight weight, Box box) {
         const InkBounds ink = MeasureInk(TextMask(text, fit, maskWidth, maskHeight));
         bool done = true;
         // Any touched pixel outside pulls that edge in; a half-covered edge too far inside pushes it out.
-        const auto adjust = [&done](double& edge, bool outside, bool short_, double inward) {
+        const auto adjust = [&done](double& edge, bool outside, bool tooFarIn, double inward) {
             if (outside) {
                 edge += inward * kStep;
                 done = false;
-            } else if (short_) {
+            } else if (tooFarIn) {
                 edge -= inward * kStep;
                 done = false;
             }
