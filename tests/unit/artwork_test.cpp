@@ -13,7 +13,9 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/picture.h"
@@ -183,7 +185,8 @@ TEST(ArtworkBackground, RegionsHaveTheirColours) {
         std::string first;
         for (int y = region.box.top; y <= region.box.bottom; ++y) {
             for (int x = region.box.left; x <= region.box.right; ++x) {
-                if (std::any_of(region.except.begin(), region.except.end(), [&](const Box& b) { return b.Contains(x, y); }))
+                if (std::any_of(region.except.begin(), region.except.end(),
+                                [&](const Box& b) { return b.Contains(x, y); }))
                     continue;
                 const Rgb found = picture.PixelAt(x, y);
                 if (found == region.colour) continue;
@@ -307,11 +310,19 @@ TEST(ArtworkBackground, WordMarkIsRedYellowAndCyanWithDarkOutlinesOverABlackTagl
         {"tagline ink", kTagline, [](Rgb c) { return Neutral(c) && c.r < 100; }, 40},
     }};
     for (const Tone& tone : tones) EXPECT_GE(CountInside(picture, tone.box, tone.matches), tone.atLeast) << tone.name;
-    EXPECT_EQ(CountInside(picture, kWordMark, [](Rgb c) { return c == kBlack; }), 0) << "outlines are not the colour key";
-    // The word-mark reaches the top and bottom of its rows.
-    for (const int row : {kWordMark.top, kWordMark.bottom})
-        EXPECT_GT(CountInside(picture, {kWordMark.left, row, kWordMark.right, row}, [](Rgb c) { return c != kWhite; }), 0)
-            << "row " << row;
+    EXPECT_EQ(CountInside(picture, kWordMark, [](Rgb c) { return c == kBlack; }), 0)
+        << "outlines are not the colour key";
+    // The word-mark spans its box and the tagline its rows: each reaches every edge given.
+    const std::array<std::pair<const char*, Box>, 6> edges = {{
+        {"word-mark, top row", {kWordMark.left, kWordMark.top, kWordMark.right, kWordMark.top}},
+        {"word-mark, bottom row", {kWordMark.left, kWordMark.bottom, kWordMark.right, kWordMark.bottom}},
+        {"word-mark, left column", {kWordMark.left, kWordMark.top, kWordMark.left, kWordMark.bottom}},
+        {"word-mark, right column", {kWordMark.right, kWordMark.top, kWordMark.right, kWordMark.bottom}},
+        {"tagline, top row", {kTagline.left, kTagline.top, kTagline.right, kTagline.top}},
+        {"tagline, bottom row", {kTagline.left, kTagline.bottom, kTagline.right, kTagline.bottom}},
+    }};
+    for (const auto& [name, edge] : edges)
+        EXPECT_GT(CountInside(picture, edge, [](Rgb c) { return c != kWhite; }), 0) << name;
 }
 
 TEST(ArtworkBackground, BrowserIsFadedAndTheToolbarIsNot) {
@@ -372,7 +383,8 @@ constexpr Box kUpperBody{20, 6, 125, 12};
 TEST(ArtworkButtons, NoPureBlackAnywhere) {
     for (const ButtonCase& button : kButtons) {
         const Picture& picture = LoadPicture(button.name);
-        EXPECT_EQ(CountInside(picture, {0, 0, picture.width - 1, picture.height - 1}, [](Rgb c) { return c == kBlack; }), 0)
+        EXPECT_EQ(
+            CountInside(picture, {0, 0, picture.width - 1, picture.height - 1}, [](Rgb c) { return c == kBlack; }), 0)
             << button.name;
     }
 }
@@ -383,8 +395,18 @@ TEST(ArtworkButtons, CornersOutsideTheRoundingAreTheOptionsGrey) {
         const Picture& picture = LoadPicture(button.name);
         const int r = picture.width - 1;
         const int b = picture.height - 1;
-        for (const auto& [x, y] : std::array<std::array<int, 2>, 12>{
-                 {{0, 0}, {1, 0}, {0, 1}, {r, 0}, {r - 1, 0}, {r, 1}, {0, b}, {1, b}, {0, b - 1}, {r, b}, {r - 1, b}, {r, b - 1}}})
+        for (const auto& [x, y] : std::array<std::array<int, 2>, 12>{{{0, 0},
+                                                                      {1, 0},
+                                                                      {0, 1},
+                                                                      {r, 0},
+                                                                      {r - 1, 0},
+                                                                      {r, 1},
+                                                                      {0, b},
+                                                                      {1, b},
+                                                                      {0, b - 1},
+                                                                      {r, b},
+                                                                      {r - 1, b},
+                                                                      {r, b - 1}}})
             EXPECT_EQ(picture.PixelAt(x, y), kOptionsGrey) << x << "," << y;
         EXPECT_EQ(picture.BottomLeft(), kOptionsGrey) << "the colour a transparent control leaves out";
     }
@@ -402,6 +424,20 @@ TEST(ArtworkButtons, RoundedShapeFillsThePictureWithADarkOutline) {
             const Rgb edge = picture.PixelAt(x, y);
             EXPECT_NE(edge, kOptionsGrey) << "the shape reaches the edge at " << x << "," << y;
             EXPECT_LT(Luminance(edge) * 4, body * 3) << "dark outline at " << x << "," << y << " " << Show(edge);
+        }
+        // A thin light frame a few pixels inside the outline: walking in from the left, right and
+        // bottom edges, a light line comes before the plain body.
+        struct Walk {
+            int x, y, dx, dy;
+        };
+        const int low = picture.height * 3 / 4;
+        for (const Walk& w :
+             std::array<Walk, 3>{{{0, low, 1, 0}, {picture.width - 1, low, -1, 0}, {20, picture.height - 1, 0, -1}}}) {
+            int frame = 0;
+            for (int d = 2; d <= 7; ++d)
+                frame = std::max(frame, Luminance(picture.PixelAt(w.x + d * w.dx, w.y + d * w.dy)));
+            const int inside = Luminance(picture.PixelAt(w.x + 10 * w.dx, w.y + 10 * w.dy));
+            EXPECT_GT(frame, inside + 15) << "light frame in from " << w.x << "," << w.y;
         }
     }
 }
@@ -425,7 +461,8 @@ TEST(ArtworkButtons, BodyColoursAboveAndBelowTheMiddle) {
 
 TEST(ArtworkButtons, DisabledPlayIsAllGreys) {
     const Picture& picture = LoadPicture("play_disabled.bmp");
-    EXPECT_EQ(CountInside(picture, {0, 0, picture.width - 1, picture.height - 1}, [](Rgb c) { return !Neutral(c); }), 0);
+    EXPECT_EQ(CountInside(picture, {0, 0, picture.width - 1, picture.height - 1}, [](Rgb c) { return !Neutral(c); }),
+              0);
 }
 
 int CountWhite(const Picture& picture) {
@@ -457,8 +494,8 @@ TEST(ArtworkButtons, WordIsWhiteCentredAndBolderWhenHighlighted) {
             for (int x = word.left; x <= word.right; ++x) shadow = std::min(shadow, Luminance(picture.PixelAt(x, y)));
         EXPECT_LT(shadow, Luminance(button.lower)) << "darker than the body, even through the glow";
     }
-    const std::array<std::array<const char*, 2>, 2> pairs = {{{"play_normal.bmp", "play_light.bmp"},
-                                                              {"cancel_normal.bmp", "cancel_light.bmp"}}};
+    const std::array<std::array<const char*, 2>, 2> pairs = {
+        {{"play_normal.bmp", "play_light.bmp"}, {"cancel_normal.bmp", "cancel_light.bmp"}}};
     for (const auto& [normal, light] : pairs) {
         SCOPED_TRACE(light);
         // Bold letters with a white glow: clearly more white than the regular word.
@@ -481,9 +518,9 @@ TEST(ArtworkButtons, WordIsWhiteCentredAndBolderWhenHighlighted) {
 struct IconEntry {
     int size = 0;
     int bitsPerPixel = 0;
-    std::vector<Rgb> colours;            // top-down
-    std::vector<std::uint8_t> alpha;     // 32-bit images only
-    std::vector<bool> transparent;       // AND mask, top-down
+    std::vector<Rgb> colours;         // top-down
+    std::vector<std::uint8_t> alpha;  // 32-bit images only
+    std::vector<bool> transparent;    // AND mask, top-down
     int paletteEntries = 0;
     int distinctIndices = 0;
     [[nodiscard]] std::size_t At(int x, int y) const { return static_cast<std::size_t>(y * size + x); }
@@ -513,7 +550,8 @@ std::vector<IconEntry> ReadIcon() {
         if (e.bitsPerPixel == 8) {
             const std::uint32_t used = U32(d, offset + 32);
             e.paletteEntries = used == 0 ? 256 : static_cast<int>(used);
-            for (int p = 0; p < e.paletteEntries; ++p, at += 4) palette.push_back({d.at(at + 2), d.at(at + 1), d.at(at)});
+            for (int p = 0; p < e.paletteEntries; ++p, at += 4)
+                palette.push_back({d.at(at + 2), d.at(at + 1), d.at(at)});
         }
         const std::size_t colourStride = (static_cast<std::size_t>(e.size * e.bitsPerPixel) + 31) / 32 * 4;
         const std::size_t maskStride = (static_cast<std::size_t>(e.size) + 31) / 32 * 4;
@@ -538,7 +576,8 @@ std::vector<IconEntry> ReadIcon() {
                     e.colours[e.At(x, y)] = {d.at(q + 2), d.at(q + 1), d.at(q)};
                     if (e.bitsPerPixel == 32) e.alpha[e.At(x, y)] = d.at(q + 3);
                 }
-                const std::uint8_t maskByte = d.at(maskStart + static_cast<std::size_t>(row) * maskStride + static_cast<std::size_t>(x / 8));
+                const std::uint8_t maskByte =
+                    d.at(maskStart + static_cast<std::size_t>(row) * maskStride + static_cast<std::size_t>(x / 8));
                 e.transparent[e.At(x, y)] = (maskByte & (0x80 >> (x % 8))) != 0;
             }
         }
@@ -557,7 +596,7 @@ TEST(ArtworkIcon, HoldsNineImagesOfTheListedSizesAndDepths) {
     std::vector<std::array<int, 2>> found;
     for (const IconEntry& e : Icon()) found.push_back({e.size, e.bitsPerPixel});
     std::sort(found.begin(), found.end());
-    const std::vector<std::array<int, 2>> expected = {{16, 8}, {16, 24}, {16, 32}, {32, 8}, {32, 24},
+    const std::vector<std::array<int, 2>> expected = {{16, 8},  {16, 24}, {16, 32}, {32, 8}, {32, 24},
                                                       {32, 32}, {48, 24}, {48, 32}, {64, 32}};
     EXPECT_EQ(found, expected);
 }
@@ -620,7 +659,8 @@ TEST(ArtworkIcon, EveryImageShowsTheRoundCastleBadge) {
         SCOPED_TRACE(std::to_string(e.size) + " at " + std::to_string(e.bitsPerPixel) + " bits");
         const double scale = e.size / 64.0;
         const auto at = [&](double x, double y) {
-            return e.At(std::min(e.size - 1, static_cast<int>(x * scale)), std::min(e.size - 1, static_cast<int>(y * scale)));
+            return e.At(std::min(e.size - 1, static_cast<int>(x * scale)),
+                        std::min(e.size - 1, static_cast<int>(y * scale)));
         };
         for (const auto& [x, y] : std::array<std::array<int, 2>, 4>{{{0, 0}, {63, 0}, {0, 63}, {63, 63}}})
             EXPECT_TRUE(e.transparent[at(x, y)]) << "round: corner " << x << "," << y << " is see-through";

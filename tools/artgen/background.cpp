@@ -42,7 +42,12 @@ void VerticalGradient(cairo_t* cr, double x, double y, double width, double heig
 }
 
 // Small label text at a given size, left end and baseline, for the illustrations.
-void Label(cairo_t* cr, std::string_view text, double x, double baseline, double size, Rgb colour,
+void Label(cairo_t* cr,
+           std::string_view text,
+           double x,
+           double baseline,
+           double size,
+           Rgb colour,
            Weight weight = Weight::kRegular) {
     SelectFont(cr, weight, size, size);
     SetSource(cr, colour);
@@ -71,7 +76,8 @@ void DownArrow(cairo_t* cr, double cx, double cy, double half, Rgb colour) {
 // A glossy round icon with a radial shine, as browsers draw their Back and Forward buttons.
 void RoundIcon(cairo_t* cr, double cx, double cy, double radius, Rgb light, Rgb dark) {
     cairo_new_path(cr);  // after text the pen is still down; an arc would join it with a line
-    cairo_pattern_t* ball = cairo_pattern_create_radial(cx - radius * 0.4, cy - radius * 0.5, radius * 0.1, cx, cy, radius);
+    cairo_pattern_t* ball =
+        cairo_pattern_create_radial(cx - radius * 0.4, cy - radius * 0.5, radius * 0.1, cx, cy, radius);
     cairo_pattern_add_color_stop_rgb(ball, 0, light.r / 255.0, light.g / 255.0, light.b / 255.0);
     cairo_pattern_add_color_stop_rgb(ball, 1, dark.r / 255.0, dark.g / 255.0, dark.b / 255.0);
     cairo_set_source(cr, ball);
@@ -335,7 +341,8 @@ void DrawToolbar(cairo_t* cr) {
         SetSource(cr, Rgb{200, 40, 40});
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
-        for (const auto& [dx, dy] : std::array<std::array<double, 2>, 5>{{{-4, -4}, {4, -4}, {0, 0}, {-4, 4}, {4, 4}}}) {
+        for (const auto& [dx, dy] :
+             std::array<std::array<double, 2>, 5>{{{-4, -4}, {4, -4}, {0, 0}, {-4, 4}, {4, 4}}}) {
             cairo_arc(cr, cx + dx, cy + dy, 1.6, 0, 2 * M_PI);
             cairo_fill(cr);
         }
@@ -478,7 +485,8 @@ platform::Picture DrawBackground() {
     DrawBrowser(cr);
     DrawToolbar(cr);
     FillPixels(cr, 0, 171, kWidth - 1, 176, kLavender);
-    for (int row = 177; row <= 184; ++row) FillPixels(cr, 0, row, kWidth - 1, row, Mix(kShadowTop, kShadowBottom, (row - 177) / 7.0));
+    for (int row = 177; row <= 184; ++row)
+        FillPixels(cr, 0, row, kWidth - 1, row, Mix(kShadowTop, kShadowBottom, (row - 177) / 7.0));
 
     DrawOptionsArea(cr);
     struct Line {

@@ -78,9 +78,9 @@ Canvas DrawBadge(int size) {
     Canvas canvas(size, size);
     cairo_t* cr = canvas.Cr();
     cairo_scale(cr, size / kGrid, size / kGrid);
-    const double unit = kGrid / size;                    // one pixel in grid units
-    const double rim = std::max(5.0, 1.7 * unit);        // at least about 1.7 pixels
-    const double outer = kCentre - 0.5 * unit;           // keep the anti-aliased edge inside the image
+    const double unit = kGrid / size;              // one pixel in grid units
+    const double rim = std::max(5.0, 1.7 * unit);  // at least about 1.7 pixels
+    const double outer = kCentre - 0.5 * unit;     // keep the anti-aliased edge inside the image
     const double inner = outer - rim;
     const bool detailed = size >= 32;
 

@@ -195,8 +195,8 @@ FittedText FitText(std::string_view text, Weight weight, Box box) {
         // Cairo leaves out glyphs that fall outside the surface, even from a path, so the probe
         // surface is made large enough for the whole line.
         const double margin = 2 * kProbeSize;
-        Canvas probe(static_cast<int>(kProbeSize * static_cast<double>(text.size() + 4)), static_cast<int>(3 * kProbeSize),
-                     CAIRO_FORMAT_A8);
+        Canvas probe(static_cast<int>(kProbeSize * static_cast<double>(text.size() + 4)),
+                     static_cast<int>(3 * kProbeSize), CAIRO_FORMAT_A8);
         cairo_translate(probe.Cr(), margin, margin);
         SelectFont(probe.Cr(), weight, kProbeSize, kProbeSize);
         cairo_move_to(probe.Cr(), 0, 0);
@@ -247,10 +247,10 @@ FittedText FitText(std::string_view text, Weight weight, Box box) {
                 done = false;
             }
         };
-        adjust(left, ink.any.left < box.left, ink.half.left > box.left + 1, +1);
-        adjust(top, ink.any.top < box.top, ink.half.top > box.top + 1, +1);
-        adjust(right, ink.any.right > box.right, ink.half.right < box.right - 1, -1);
-        adjust(bottom, ink.any.bottom > box.bottom, ink.half.bottom < box.bottom - 1, -1);
+        adjust(left, (ink.any.left < box.left), (ink.half.left > box.left + 1), +1);
+        adjust(top, (ink.any.top < box.top), (ink.half.top > box.top + 1), +1);
+        adjust(right, (ink.any.right > box.right), (ink.half.right < box.right - 1), -1);
+        adjust(bottom, (ink.any.bottom > box.bottom), (ink.half.bottom < box.bottom - 1), -1);
         if (done) return fit;
     }
     throw std::runtime_error("cannot fit \"" + copy + "\" to its box");
@@ -318,7 +318,8 @@ Canvas BlurMask(const Canvas& mask, int radius) {
 void AmplifyMask(Canvas& mask, double gain) {
     for (int y = 0; y < mask.Height(); ++y)
         for (int x = 0; x < mask.Width(); ++x)
-            mask.SetCoverage(x, y, static_cast<std::uint8_t>(std::min(255L, std::lround(mask.CoverageAt(x, y) * gain))));
+            mask.SetCoverage(x, y,
+                             static_cast<std::uint8_t>(std::min(255L, std::lround(mask.CoverageAt(x, y) * gain))));
     mask.MarkDirty();
 }
 
