@@ -300,7 +300,7 @@ void DrawToolbar(cairo_t* cr) {
     cairo_pattern_destroy(beige);
 
     const double centre = 151;
-    DrawWordMark(cr, Box{13, 142, 70, 159}, 1.3);
+    DrawWordMark(cr, Box{13, 141, 72, 160}, 1.0);
     DownArrow(cr, 77, centre, 3, Rgb{70, 70, 70});
 
     // Search box with a magnifier at its left and a drop-down at its right.
