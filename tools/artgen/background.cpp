@@ -258,7 +258,7 @@ void DrawBrowser(cairo_t* cr) {
     SelectFont(cr, Weight::kBold, 14, 14);
     cairo_move_to(cr, 55, 126);
     cairo_show_text(cr, "e");
-    Label(cr, "http://www.zorbal.com/", 71, 125, 11, kInk);
+    Label(cr, "http://www.zorbal.example/", 71, 125, 11, kInk);
     VerticalGradient(cr, 428, 114, 14, 14, Rgb{225, 235, 252}, Rgb{180, 200, 240});
     DownArrow(cr, 435, 121, 3, Rgb{70, 90, 140});
     RoundIcon(cr, 457, 121, 6.5, greenLight, green);
