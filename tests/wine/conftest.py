@@ -28,12 +28,23 @@ def host():
         yield session
 
 
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    # Keeps each phase's report on the test item, so fixtures can tell a failed test from a passed one.
+    outcome = yield
+    report = outcome.get_result()
+    setattr(item, f"report_{report.when}", report)
+
+
 @pytest.fixture
-def registry(host):
-    """The launcher's registry keys, cleared before and after the test: its own toolbar key name,
-    no start page, every key it locked unlocked again."""
+def registry(host, request):
+    """The registry keys the launcher reads, for one test: a toolbar key name of the test's own
+    (so no earlier test's keys are seen), and afterwards every key it locked unlocked and its keys
+    and the start page removed. Each test sets the whole state it needs with apply()."""
     state = LauncherRegistry(host)
-    state.clear()
     yield state
-    host.kill_processes(*STRAY_PROGRAMS)
+    call = getattr(request.node, "report_call", None)
+    if call is None or call.failed:
+        # Only a test that stopped half-way can have left a program running (each ~0.1 s to look).
+        host.kill_processes(*STRAY_PROGRAMS)
     state.clear()

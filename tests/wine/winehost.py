@@ -70,6 +70,11 @@ TEMPLATE_REGISTRY = (
 )
 
 
+# Keys Wine itself writes while programs run, whatever they do: user32 keeps system parameters it
+# learns from X (the mouse settings, for one) under this key the first time it needs them.
+VOLATILE_KEYS = ("HKCU\\Software\\Wine\\Temporary System Parameters",)
+
+
 class WineError(RuntimeError):
     """A Wine, Xvfb or helper command failed in a way the harness cannot go on from."""
 
@@ -661,11 +666,17 @@ class WineHost:
             return None
         return value[1].split(b"\0", 1)[0].decode("latin-1")
 
-    def reg_snapshot(self, key: str = "HKCU") -> str:
-        """Every subkey and value under `key` (all of HKCU by default), exact to the byte: what the
-        tests compare before and after a run of the launcher."""
+    def reg_snapshot(self, key: str = "HKCU", exclude: Iterable[str] = VOLATILE_KEYS) -> str:
+        """Every subkey and value under `key` (all of HKCU by default), exact to the byte, less the
+        subtrees in `exclude`: what the tests compare before and after a run of the launcher."""
         result = self.run([self.wintool_exe, "regdump", key], check=True)
-        return result.stdout.decode("latin-1")
+        excluded = tuple(exclude)
+
+        def kept(line: str) -> bool:
+            path = line[2:].split(" | ", 1)[0].split(" error=", 1)[0]
+            return not any(path == e or path.startswith(e + "\\") for e in excluded)
+
+        return "\n".join(line for line in result.stdout.decode("latin-1").splitlines() if kept(line))
 
     def reg_export(self, key: str = "HKCU") -> str:
         """`reg export` of a key (the whole hive by default) as text; "" when the key is missing."""

@@ -210,12 +210,19 @@ std::string TextOf(HWND hwnd) {
     return text;
 }
 
+// snprintf rather than chained std::string operator+: GCC 12 warns falsely (-Wrestrict) on the latter.
 std::string RectJson(const RECT& r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "]";
+    char text[96];
+    std::snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", static_cast<long>(r.left), static_cast<long>(r.top),
+                  static_cast<long>(r.right), static_cast<long>(r.bottom));
+    return text;
 }
 
-std::string PairJson(long a, long b) { return "[" + std::to_string(a) + "," + std::to_string(b) + "]"; }
+std::string PairJson(long a, long b) {
+    char text[48];
+    std::snprintf(text, sizeof text, "[%ld,%ld]", a, b);
+    return text;
+}
 
 std::string HwndJson(HWND hwnd) { return std::to_string(reinterpret_cast<ULONG_PTR>(hwnd)); }
 
@@ -977,10 +984,9 @@ int CmdMetrics() {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     Print(JsonObject()
               .Raw("screen", PairJson(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)))
-              .Raw("virtual", "[" + std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + "," +
-                                  std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)) + "," +
-                                  std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "," +
-                                  std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN)) + "]")
+              .Raw("virtual", RectJson(RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                            GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                            GetSystemMetrics(SM_CYVIRTUALSCREEN)}))
               .Raw("work", RectJson(work))
               .Int("monitors", GetSystemMetrics(SM_CMONITORS))
               .Int("caption", GetSystemMetrics(SM_CYCAPTION))
