@@ -160,6 +160,35 @@ def test_pointer_lands_at_client_coordinates(host, point):
         proc.kill()
 
 
+def test_child_check_box_is_listed_and_toggled_by_a_real_click(host):
+    proc = host.spawn_tool("show", "--class", "HarnessBox", "--style", hex(WS_POPUP), "--x", "300", "--y", "200",
+                           "--checkbox")
+    try:
+        proc.read_line()
+        window = host.wait_window("HarnessBox")
+        (box,) = window["children"]
+        assert (box["class"], box["id"], box["check"], box["visible"]) == ("Button", 100, 1, True)
+        assert tuple(box["rect"]) == (300 + 20, 200 + 30, 300 + 33, 200 + 43)
+
+        left, top = box["rect"][:2]
+        host.xdotool("mousemove", left + 6, top + 6, "click", "1")
+        (box,) = host.wait_window("HarnessBox")["children"]
+        assert box["check"] == 0
+        assert host.wait_window("HarnessBox")["focus"] == box["hwnd"]
+    finally:
+        proc.kill()
+
+
+def test_end_session_is_asked_and_told(host):
+    proc = host.spawn_tool("show", "--class", "HarnessSession")
+    try:
+        proc.read_line()
+        window = host.wait_window("HarnessSession")
+        assert host.end_session(window["hwnd"]) == 1  # DefWindowProc agrees to end the session
+    finally:
+        proc.kill()
+
+
 @pytest.mark.parametrize(
     ("icon_type", "colour_test"),
     [

@@ -40,9 +40,10 @@
 //   metrics                               screen, virtual screen, work area and frame sizes
 // And two programs with a known look, for checking the harness itself:
 //   show [--class C] [--caption T] [--style S] [--exstyle E] [--x X --y Y --w W --h H]
-//        [--color RRGGBB] [--colorkey RRGGBB]
-//       a window filled with one colour; prints hwnd=N, then click=X,Y (client coordinates) for
-//       each left-button release; ends when the window is closed
+//        [--color RRGGBB] [--colorkey RRGGBB] [--checkbox]
+//       a window filled with one colour (with --checkbox also a ticked 13 x 13 check box, id 100, at
+//       client 20,30); prints hwnd=N, then click=X,Y (client coordinates) for each left-button
+//       release on the window itself; ends when the window is closed
 //   alert [--caption T] [--text T] [--type N]   MessageBoxA (MB_ICONERROR by default): result=N
 // KEY is a path under HKEY_CURRENT_USER, written with or without a leading "HKCU\".
 
@@ -226,15 +227,15 @@ std::string PairJson(long a, long b) {
 
 std::string HwndJson(HWND hwnd) { return std::to_string(reinterpret_cast<ULONG_PTR>(hwnd)); }
 
+// A named CALLBACK, not a lambda: on 32-bit Windows a lambda does not convert to a stdcall pointer.
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
 std::string ChildrenJson(HWND parent) {
     std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
     std::vector<std::string> items;
     for (HWND child : children) {
         RECT rect{};
@@ -335,12 +336,7 @@ struct WindowFilter {
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> all;
-    EnumWindows(
-        [](HWND hwnd, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
     return all;
 }
 
@@ -914,6 +910,10 @@ int CmdOpenRead(const Args& args) {
 // ---------------------------------------------------------------------------------------------
 // Windows of our own, so the harness can check itself against known looks before the launcher exists.
 
+constexpr int kCheckBoxX = 20;
+constexpr int kCheckBoxY = 30;
+constexpr int kCheckBoxId = 100;
+
 COLORREF ParseRgb(const std::string& hex) {
     const unsigned long v = std::strtoul(hex.c_str(), nullptr, 16);
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
@@ -957,6 +957,11 @@ int CmdShow(const Args& args) {
     }
     if (const auto key = args.Value("--colorkey")) {
         SetLayeredWindowAttributes(hwnd, ParseRgb(*key), 255, LWA_COLORKEY);
+    }
+    if (args.Flag("--checkbox")) {
+        HWND box = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBoxX,
+                                   kCheckBoxY, 13, 13, hwnd, reinterpret_cast<HMENU>(kCheckBoxId), wc.hInstance, nullptr);
+        SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
     }
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
