@@ -22,7 +22,6 @@ from winehost import (
     WS_POPUP,
     WS_SYSMENU,
     WS_VISIBLE,
-    rect_size,
     to_windows_path,
 )
 

@@ -8,6 +8,8 @@ which must be the same, to the byte, after every run as before it.
 
 from __future__ import annotations
 
+import time
+
 import pytest
 
 from launcher_case import (
@@ -37,8 +39,6 @@ from winehost import (
     WS_SYSMENU,
     WS_THICKFRAME,
     LauncherRun,
-    rect_size,
-    to_windows_path,
 )
 
 pytestmark = pytest.mark.skipif(
@@ -93,12 +93,27 @@ def windows_of(seen: dict, cls: str) -> list[dict]:
     return [s for s in seen["states"] if s["class"] == cls]
 
 
+def companions_running(host) -> list[str]:
+    names = (GAME_EXE.lower(), SETUP_EXE.lower())
+    return [p["exe"] for p in host.processes() if p["exe"].lower() in names]
+
+
+def settled_records(host, folder, timeout: float = 10) -> list[dict]:
+    """The recorder's log once no game.exe or ToolbarSetup.exe runs any more. Called after the
+    launcher has ended: every program it started exists by then, so the log is final."""
+    deadline = time.monotonic() + timeout
+    while companions_running(host):
+        assert time.monotonic() < deadline, "game.exe or ToolbarSetup.exe still running"
+        time.sleep(0.05)
+    return folder.records()
+
+
 def assert_no_program_ran(host, folder) -> None:
     # A program the launcher started is, by the time the launcher has ended, either still running or
     # has already written its start line: ShellExecuteA and CreateProcessA return only after the
     # process exists.
     assert folder.records() == []
-    assert [p["exe"] for p in host.processes() if p["exe"].lower() in (GAME_EXE.lower(), SETUP_EXE.lower())] == []
+    assert companions_running(host) == []
 
 
 def assert_offer_look(window: dict) -> None:
@@ -196,19 +211,28 @@ def test_all_set_starts_the_game_once_and_ends(host, registry, launch, state):
 
     seen = launch.finish(launch.start(folder))
 
-    records = folder.wait_for_end(GAME_EXE)
-    starts = folder.starts()
-    assert [r["exe"] for r in starts] == [GAME_EXE]
-    game = starts[0]
+    records = settled_records(host, folder)
+    assert [(r["exe"], r["event"]) for r in records] == [(GAME_EXE, "start"), (GAME_EXE, "end")]
+    game = records[0]
     assert game["cmdline"] == f'"{GAME_EXE}" {GAME_PARAMETERS}'
     assert game["cwd"] == folder.windows_path
     assert game["ppid"] == seen["pid"]
-    assert [r["event"] for r in records] == ["start", "end"]
     # The window keeps its initial look and nothing asks the user anything.
     assert windows_of(seen, MESSAGE_BOX_CLASS) == []
     assert windows_of(seen, WINDOW_CLASS), "the watcher saw no launcher window at all"
     assert all(not s["style"] & WS_CAPTION for s in windows_of(seen, WINDOW_CLASS))
     assert host.windows(cls=WINDOW_CLASS) == []
+
+
+def test_all_set_without_game_ends_without_a_message(host, registry, launch):
+    registry.all_set()
+    folder = host.make_game_folder(ini=registry.ini(), game=False)
+
+    seen = launch.finish(launch.start(folder))
+
+    assert settled_records(host, folder) == []
+    assert windows_of(seen, MESSAGE_BOX_CLASS) == []
+    assert host.windows(cls=MESSAGE_BOX_CLASS) == []
 
 
 # ------------------------------------------------------------------------------------------------
@@ -311,6 +335,5 @@ def test_keys_readable_but_not_fully_openable_are_still_read(host, registry, lau
 
     seen = launch.finish(launch.start(folder))
 
-    folder.wait_for_end(GAME_EXE)
-    assert [r["exe"] for r in folder.starts()] == [GAME_EXE]
+    assert [r["exe"] for r in settled_records(host, folder) if r["event"] == "start"] == [GAME_EXE]
     assert all(not s["style"] & WS_CAPTION for s in windows_of(seen, WINDOW_CLASS))
