@@ -6,8 +6,12 @@
 // system call failed (the error code is printed). Texts are ANSI bytes; read stdout as Latin-1.
 //
 //   windows [--class C] [--caption T] [--process EXE] [--pid N] [--visible] [--wait MS]
-//       the matching top-level windows with styles, rectangles, layered attributes, focus and
-//       children: {"foreground":H,"windows":[...]}. --wait: poll until at least one matches.
+//       the matching top-level windows: {"foreground":H,"windows":[{hwnd, pid, tid, class, caption,
+//       visible, enabled, iconic, style, exstyle (without Wine's WS_CLIPSIBLINGS and
+//       WS_EX_WINDOWEDGE), raw_style, raw_exstyle, rect [l,t,r,b], size [w,h], client [w,h],
+//       client_origin [x,y] (screen), owner, layered {key,alpha,flags} or null, focus and active
+//       (GetGUIThreadInfo), children [{hwnd, parent, id, class, text, style, exstyle, visible,
+//       enabled, rect (screen), check (buttons: BM_GETCHECK)}]}]}. --wait: poll until one matches.
 //   gone [--class C] [--caption T] [--process EXE] [--pid N] [--visible] [--wait MS]
 //       waits until no top-level window matches: count=N
 //   watch --process EXE [--class C]... [--timeout MS]
@@ -15,8 +19,9 @@
 //       classes that belongs to it every millisecond or so; prints the distinct states it saw and
 //       the exit code: {"seen_process":B,"pid":N,"exit":N,"states":[...]}
 //   msgbox --caption T [--wait MS] [--ok]
-//       the message box (class #32770) with that caption: its text, icon control and buttons;
-//       --ok then presses its OK button.
+//       the message box (class #32770) with that caption: {hwnd, pid, caption, text (item 0xFFFF),
+//       rect, owner, icon {id, style, visible, rect} or null, buttons [{id, text, visible, rect}]},
+//       or null; --ok then presses its OK button (BM_CLICK on IDOK).
 //   close (--hwnd H | --class C)          posts WM_CLOSE: closed=N
 //   endsession (--hwnd H | --class C)     sends WM_QUERYENDSESSION, then WM_ENDSESSION(TRUE):
 //                                         query=N
@@ -37,7 +42,8 @@
 //   kill (--pid N | --name EXE...)        TerminateProcess(..., 1) on each: killed=N
 //   openread PATH                         error=N of CreateFileA(GENERIC_READ, FILE_SHARE_READ,
 //                                         OPEN_EXISTING), the launcher's way of opening toolbar.ini
-//   metrics                               screen, virtual screen, work area and frame sizes
+//   metrics                               {"screen":[w,h],"virtual":[x,y,w,h],"work":[l,t,r,b],
+//                                         "monitors":N,"caption":N,"fixed_frame":[cx,cy]}
 // And two programs with a known look, for checking the harness itself:
 //   show [--class C] [--caption T] [--style S] [--exstyle E] [--x X --y Y --w W --h H]
 //        [--color RRGGBB] [--colorkey RRGGBB] [--checkbox]
