@@ -6,7 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 jobs="${JOBS:-2}"
 
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+# The native build is the sanitized one: every unit test runs under ASan and UBSan.
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON >/dev/null
 cmake --build build/native -j"$jobs"
 
 cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
