@@ -1,5 +1,7 @@
 #include "platform/form.h"
 
+#include <stdexcept>
+
 namespace platform {
 
 Form::Form(std::string name, FormProperties properties, Application& application)
@@ -36,6 +38,8 @@ void Form::Show() {
         if (OnShow) OnShow(this);
     } catch (const std::exception& error) {
         application_.ShowException(error);
+    } catch (...) {
+        application_.ShowException(std::runtime_error("Unexpected failure"));
     }
     if (host_) host_->PlaceAndShow();
 }
