@@ -7,7 +7,7 @@ packages=(
     cmake make g++ libgtest-dev libgmock-dev pkg-config   # native build and unit tests
     clang libclang-rt-14-dev                               # fuzz targets (libFuzzer)
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine wine64 fonts-wine                                 # the Windows we test on; Tahoma and Marlett as Wine ships them
+    wine wine64                                            # the Windows we test on
     xvfb xdotool x11-utils imagemagick                     # display, real input, screenshots
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils  # an X server with two monitors (xrandr)
     python3 python3-pytest python3-pil                     # end-to-end test driver under Wine
