@@ -70,8 +70,9 @@ public:
     using PaintedControl::PaintedControl;
 
     [[nodiscard]] const Picture& GetPicture() const { return picture_; }
-    // Copies the picture in, takes its size when AutoSize is on, and repaints.
-    void SetPicture(const Picture& picture);
+    // Takes a picture of its own (a copy; a temporary is moved in, as the background is a large one),
+    // takes its size when AutoSize is on, and repaints.
+    void SetPicture(Picture picture);
 
     bool autoSize = false;
     // When on, the pixels in the colour of the picture's bottom-left pixel are left out.

@@ -1,6 +1,7 @@
 #include "platform/form.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace platform {
 
@@ -77,8 +78,8 @@ void PaintedControl::SetBounds(Rect bounds) {
     Repaint();
 }
 
-void ImageControl::SetPicture(const Picture& picture) {
-    picture_ = picture;
+void ImageControl::SetPicture(Picture picture) {
+    picture_ = std::move(picture);
     if (autoSize) SetBounds({Bounds().left, Bounds().top, picture_.width, picture_.height});
     Repaint();
 }

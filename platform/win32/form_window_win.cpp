@@ -258,8 +258,11 @@ void FormWindow::PlaceAndShow() {
         SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         form_.SetPosition(Position::Designed);  // a later display would not centre it again
     }
+    // The first paint is left to the message loop, which takes it at once when nothing else waits.
+    // When start-up has already asked to end, the loop takes the quit request first (a paint is the
+    // last thing a queue hands out), so the window that is shown for that moment is never painted:
+    // painting it there would only delay the end and the game's start behind it by a whole paint.
     ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
 }
 
 void FormWindow::Hide() { ShowWindow(window_, SW_HIDE); }
