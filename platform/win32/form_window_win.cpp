@@ -259,9 +259,9 @@ void FormWindow::PlaceAndShow() {
         form_.SetPosition(Position::Designed);  // a later display would not centre it again
     }
     // The first paint is left to the message loop, which takes it at once when nothing else waits.
-    // When start-up has already asked to end, the loop takes the quit request first (a paint is the
-    // last thing a queue hands out), so the window that is shown for that moment is never painted:
-    // painting it there would only delay the end and the game's start behind it by a whole paint.
+    // When start-up has already asked to end (the game is started by then), the loop takes the quit
+    // request first, as a paint is the last thing a queue hands out: the window shown for that moment
+    // is never painted, since painting it would only delay the end by a whole paint.
     ShowWindow(window_, SW_SHOWNORMAL);
 }
 
