@@ -1,9 +1,9 @@
 """One Wine test session: a private display, a private Wine prefix and the helpers that drive them.
 
-A `WineHost` starts an Xvfb server on a free display, makes a private WINEPREFIX under the Windows
-build folder (copied from a template prefix that is made once), keeps one persistent wineserver for
-the session, and at the end stops exactly what it started: `wineserver -k` for its own prefix and
-Xvfb by its own process id.
+A `WineHost` starts an X server on a free display (an Xvfb screen, or Xorg's dummy driver for several
+monitors), makes a private WINEPREFIX under the Windows build folder (copied from a template prefix
+that is made once), keeps one persistent wineserver for the session, and at the end stops exactly
+what it started: `wineserver -k` for its own prefix and the X server by its own process id.
 
 On top of that it offers what the end-to-end tests, the demo script and later tests need:
 game folders with the launcher and the recorder stand-ins, background runs with a time-out, the
@@ -305,8 +305,172 @@ class GameFolder:
         return LauncherRun(proc, watcher)
 
 
+def _wait_for_display_number(read_fd: int, server: str) -> str:
+    """Reads the display number an X server started with -displayfd writes, as ":N"."""
+    with os.fdopen(read_fd, "rb") as reader:
+        number = reader.readline().strip()
+    if not number:
+        raise WineError(f"{server} did not start")
+    return ":" + number.decode()
+
+
+def _end_server(server: subprocess.Popen) -> None:
+    if server.poll() is None:
+        server.send_signal(signal.SIGTERM)
+        try:
+            server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            server.wait()
+
+
+class XvfbDisplay:
+    """One Xvfb screen: the session's display unless another is asked for. Started and stopped by
+    the WineHost that is given it; one display per session."""
+
+    tools = ("Xvfb",)
+
+    def __init__(self, screen: tuple[int, int, int] = (1024, 768, 24)):
+        self.screen = screen
+        self._server: subprocess.Popen | None = None
+
+    @property
+    def size(self) -> tuple[int, int]:
+        """The whole desktop's width and height."""
+        return self.screen[0], self.screen[1]
+
+    def start(self, workdir: Path) -> str:
+        """Starts the server; returns its display name (":N")."""
+        # -displayfd: the server picks a free display itself and tells us which, so two sessions
+        # never race for a number.
+        read_fd, write_fd = os.pipe()
+        width, height, depth = self.screen
+        try:
+            self._server = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x{depth}", "-nolisten", "tcp"],
+                pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            )
+        finally:
+            os.close(write_fd)
+        return _wait_for_display_number(read_fd, "Xvfb")
+
+    def stop(self) -> None:
+        """Ends the server by its own process id. Safe to call more than once."""
+        if self._server is not None:
+            _end_server(self._server)
+            self._server = None
+
+
+class DummyXorgDisplay:
+    """Several monitors side by side, left to right in the order given, the first one primary.
+
+    Wine takes its monitors from RandR outputs: an Xvfb with several screens is one monitor to it.
+    Xorg with the dummy video driver has outputs that xrandr can switch on and place, so Wine sees
+    one monitor per output. Each size must be one of the dummy driver's standard modes (1024x768,
+    1280x1024, 800x600, ...). Xorg is started with a configuration file of its own, which it takes
+    from outside /etc/X11 only when run as root."""
+
+    tools = ("Xorg", "xrandr")
+
+    _CONFIG = """\
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam {video_ram_kb}
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual {width} {height}
+    EndSubSection
+EndSection
+"""
+
+    def __init__(self, monitors: Sequence[tuple[int, int]]):
+        if not monitors:
+            raise ValueError("at least one monitor")
+        self.monitors = [tuple(m) for m in monitors]
+        self._server: subprocess.Popen | None = None
+        self._workdir: Path | None = None
+
+    @property
+    def size(self) -> tuple[int, int]:
+        """The virtual screen: the widths added up, the tallest height."""
+        return sum(w for w, _ in self.monitors), max(h for _, h in self.monitors)
+
+    def start(self, workdir: Path) -> str:
+        width, height = self.size
+        self._workdir = Path(tempfile.mkdtemp(prefix="xorg-", dir=workdir))
+        config = self._workdir / "xorg.conf"
+        # 4 bytes a pixel, and room to spare for the driver's own use.
+        config.write_text(self._CONFIG.format(video_ram_kb=max(65536, width * height * 4 // 1024 * 2),
+                                              width=width, height=height))
+        (self._workdir / "conf.d").mkdir()
+        read_fd, write_fd = os.pipe()
+        try:
+            self._server = subprocess.Popen(
+                ["Xorg", "-displayfd", str(write_fd), "-config", str(config), "-configdir", str(self._workdir / "conf.d"),
+                 "-logfile", str(self._workdir / "xorg.log"), "-noreset", "-nolisten", "tcp", "-novtswitch"],
+                pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            )
+        finally:
+            os.close(write_fd)
+        try:
+            display = _wait_for_display_number(read_fd, "Xorg")
+        except WineError:
+            log = self._workdir / "xorg.log"
+            errors = [line for line in (log.read_text(errors="replace") if log.exists() else "").splitlines()
+                      if line.startswith("(EE)")]
+            raise WineError("Xorg with the dummy driver did not start: " + " | ".join(errors[-5:])) from None
+        self._arrange(display)
+        return display
+
+    def _arrange(self, display: str) -> None:
+        env = dict(os.environ, DISPLAY=display)
+
+        def xrandr(*args: str) -> str:
+            result = subprocess.run(["xrandr", *args], env=env, capture_output=True, timeout=30)
+            if result.returncode != 0:
+                raise WineError(f"xrandr {' '.join(args)}: {result.stderr.decode(errors='replace')}")
+            return result.stdout.decode()
+
+        for index, (width, height) in enumerate(self.monitors):
+            output, mode = f"DUMMY{index}", f"{width}x{height}"
+            if index == 0:
+                xrandr("--output", output, "--mode", mode, "--pos", "0x0", "--primary")
+            else:
+                xrandr("--addmode", output, mode)
+                xrandr("--output", output, "--mode", mode, "--right-of", f"DUMMY{index - 1}")
+        listed = xrandr("--listmonitors").splitlines()[0]
+        if listed.strip() != f"Monitors: {len(self.monitors)}":
+            raise WineError(f"xrandr shows {listed!r}, not {len(self.monitors)} monitors")
+
+    def stop(self) -> None:
+        if self._server is not None:
+            _end_server(self._server)
+            self._server = None
+        if self._workdir is not None:
+            shutil.rmtree(self._workdir, ignore_errors=True)
+            self._workdir = None
+
+
 class WineHost:
-    """Owns one test session: Xvfb, a private Wine prefix, and one persistent wineserver.
+    """Owns one test session: an X server (Xvfb unless told otherwise), a private Wine prefix, and one
+    persistent wineserver.
 
     Use as a context manager, or call start() and stop(). Not thread-safe; one session per object.
     """
@@ -316,16 +480,18 @@ class WineHost:
         build_dir: os.PathLike | str = DEFAULT_BUILD_DIR,
         screen: tuple[int, int, int] = (1024, 768, 24),
         keep_prefix: bool = False,
+        display: XvfbDisplay | DummyXorgDisplay | None = None,
     ):
+        """`display`: the X server the session starts and stops (by default an Xvfb of `screen`)."""
         self.build_dir = Path(build_dir).resolve()
-        self.screen = screen
+        self.x_server = display if display is not None else XvfbDisplay(screen)
+        self.screen = (*self.x_server.size, screen[2])
         self.keep_prefix = keep_prefix or os.environ.get("WINEHOST_KEEP") == "1"
         self.wine_root = self.build_dir / "wine"
         self.template = self.wine_root / "template"
         self.screenshot_dir = self.build_dir / "screenshots"
         self.prefix: Path | None = None
         self.display: str | None = None
-        self._xvfb: subprocess.Popen | None = None
         self._server_started = False
         self._spawned: list[WineProcess] = []
         self._output_count = 0
@@ -342,7 +508,8 @@ class WineHost:
 
     @property
     def screen_size(self) -> tuple[int, int]:
-        return self.screen[0], self.screen[1]
+        """The whole desktop (all monitors together)."""
+        return self.x_server.size
 
     @property
     def env(self) -> dict[str, str]:
@@ -356,12 +523,12 @@ class WineHost:
         return env
 
     def start(self) -> None:
-        for tool in ("wine", "wineserver", "Xvfb"):
+        for tool in ("wine", "wineserver", *self.x_server.tools):
             if shutil.which(tool) is None:
                 raise WineError(f"{tool} is not installed (scripts/install-deps.sh installs it)")
         self.wine_root.mkdir(parents=True, exist_ok=True)
         try:
-            self._start_xvfb()
+            self.display = self.x_server.start(self.wine_root)
             self._ensure_template()
             self.prefix = Path(tempfile.mkdtemp(prefix="session-", dir=self.wine_root))
             # cp -a keeps the template's symlinks (dosdevices) and times; about 1 s.
@@ -385,39 +552,11 @@ class WineHost:
             subprocess.run(["wineserver", "-k"], env=self.env, check=False)
             subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=30)
             self._server_started = False
-        if self._xvfb is not None:
-            if self._xvfb.poll() is None:
-                self._xvfb.send_signal(signal.SIGTERM)
-                try:
-                    self._xvfb.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    self._xvfb.kill()
-                    self._xvfb.wait()
-            self._xvfb = None
+        self.x_server.stop()
         if self.prefix is not None and not self.keep_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
         self.prefix = None
         self.display = None
-
-    def _start_xvfb(self) -> None:
-        # -displayfd: Xvfb picks a free display itself and tells us which, so two sessions never race
-        # for a number.
-        read_fd, write_fd = os.pipe()
-        width, height, depth = self.screen
-        try:
-            self._xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x{depth}", "-nolisten", "tcp"],
-                pass_fds=(write_fd,),
-                stdout=subprocess.DEVNULL,
-                stderr=subprocess.DEVNULL,
-            )
-        finally:
-            os.close(write_fd)
-        with os.fdopen(read_fd, "rb") as reader:
-            number = reader.readline().strip()
-        if not number:
-            raise WineError("Xvfb did not start")
-        self.display = ":" + number.decode()
 
     def _ensure_template(self) -> None:
         """Makes the template prefix once (wineboot, about 10 s); later sessions copy it."""
