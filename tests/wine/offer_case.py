@@ -149,7 +149,7 @@ class OfferWindow:
 
         logo = Place(BACKGROUND.left, BACKGROUND.top, 150, 80)
         expected = asset("background").crop((0, 0, logo.width, logo.height))
-        wait_for(lambda: ImageChops.difference(self.shot("first-paint").crop(logo.box), expected).getbbox(),
+        wait_for(lambda: ImageChops.difference(self.shot().crop(logo.box), expected).getbbox(),
                  lambda differing: differing is None, timeout=30, what="the first paint (differing area shown)")
 
     # -- looking ---------------------------------------------------------------------------------
