@@ -89,6 +89,10 @@ public:
     std::string caption;
     Font font;
     Colour background;
+
+    // The label takes the size of its text as the window's font system measures it, so what can be
+    // clicked is what can be read whatever face the system substitutes.
+    void FitText(int width, int height) { SetBounds({Bounds().left, Bounds().top, width, height}); }
 };
 
 // A two-state box that the user ticks; the launcher never sets it once the window exists.

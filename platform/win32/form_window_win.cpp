@@ -71,6 +71,7 @@ FormWindow::FormWindow(Form& form, WinApplication& application)
         SetLayeredWindowAttributes(window_, RGB(key.r, key.g, key.b), 0, LWA_COLORKEY);
     }
     CreateCheckBoxes();
+    FitLabelsToText();
     form_.AttachHost(this);
 }
 
@@ -94,6 +95,20 @@ void FormWindow::CreateCheckBoxes() {
         SendMessageA(child, BM_SETCHECK, box->InitiallyChecked() ? BST_CHECKED : BST_UNCHECKED, 0);
         boxes_.push_back(child);
         first = false;
+    }
+}
+
+void FormWindow::FitLabelsToText() {
+    WindowDc dc(window_);
+    if (!dc.Get()) return;
+    for (const auto& control : form_.PaintedControls()) {
+        auto* label = dynamic_cast<LabelControl*>(control.get());
+        if (!label) continue;
+        UniqueFont font(CreateFontFor(label->font));
+        SelectGuard select(dc.Get(), font.Get());
+        SIZE extent{};
+        if (GetTextExtentPoint32A(dc.Get(), label->caption.c_str(), static_cast<int>(label->caption.size()), &extent))
+            label->FitText(extent.cx, extent.cy);
     }
 }
 

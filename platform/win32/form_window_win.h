@@ -36,6 +36,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateCheckBoxes();
+    void FitLabelsToText();
     void OnPaint();
     void OnMouseMove(int x, int y);
     void OnCommand(WPARAM wParam, LPARAM lParam);

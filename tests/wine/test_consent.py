@@ -19,6 +19,7 @@ from offer_case import (
     CANCEL,
     LEAVE_SETTLE,
     LINKS,
+    NAVY,
     NEUTRAL,
     PLAY,
     QUIET,
@@ -254,6 +255,26 @@ def test_a_link_opens_its_page_any_number_of_times_and_changes_nothing(offer, li
     assert offer.checks() == {**ALL_TICKED, "CheckBox4": UNTICKED}
     assert offer.buttons() == ("play_disabled", "cancel_normal")
     assert_still_offering(offer)
+
+
+@pytest.mark.parametrize("link", LINKS)
+def test_a_link_reacts_wherever_its_text_is_drawn(offer, link):
+    # The system may draw the link in a wider face than the one asked for: the last letter drawn
+    # must still open the page.
+    place, address = LINKS[link]
+    image = offer.shot("link-ink")
+    row = place.top + place.height // 2
+    ink = [x for x in range(place.left, 200) for y in range(place.top, place.top + place.height)
+           if image.getpixel((x, y)) == NAVY]
+    assert ink, f"no navy text drawn for {link}"
+    # The link's text is the run of navy that starts at its left edge; the next link starts after a gap.
+    last = place.left
+    for x in sorted(set(ink)):
+        if x > last + 6:
+            break
+        last = x
+    offer.click(last, row)
+    assert offer.browser.wait_opened(1) == [address]
 
 
 # ------------------------------------------------------------------------------------------------
