@@ -44,6 +44,11 @@
 //                                         OPEN_EXISTING), the launcher's way of opening toolbar.ini
 //   metrics                               {"screen":[w,h],"virtual":[x,y,w,h],"work":[l,t,r,b],
 //                                         "monitors":N,"caption":N,"fixed_frame":[cx,cy]}
+//   manifest PATH                         the program's own manifest, resource RT_MANIFEST #1 (the one
+//                                         Windows applies when it starts the program): hex=BYTES
+//   loadlib NAME [--restrict]             LoadLibraryA(NAME) with the ordinary search (--restrict:
+//                                         after SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)):
+//                                         error=N, path=<file of the module loaded>
 // And two programs with a known look, for checking the harness itself:
 //   show [--class C] [--caption T] [--style S] [--exstyle E] [--x X --y Y --w W --h H]
 //        [--color RRGGBB] [--colorkey RRGGBB] [--checkbox]
@@ -914,6 +919,62 @@ int CmdOpenRead(const Args& args) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Modules
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+using UniqueModule = testhelp::Unique<ModuleTraits>;
+
+int CmdManifest(const Args& args) {
+    const std::string path = args.Positional(0);
+    if (path.empty()) {
+        return Usage("manifest needs a path");
+    }
+    UniqueModule module(
+        LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    if (!module) {
+        return Fail("LoadLibraryExA", GetLastError());
+    }
+    HRSRC found = FindResourceA(module.Get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    HGLOBAL loaded = found ? LoadResource(module.Get(), found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr) {
+        std::printf("error=%lu\n", static_cast<unsigned long>(GetLastError()));
+        return kNotFound;
+    }
+    std::printf("hex=%s\n", ToHex(static_cast<const BYTE*>(data), SizeofResource(module.Get(), found)).c_str());
+    return kOk;
+}
+
+int CmdLoadLib(const Args& args) {
+    const std::string name = args.Positional(0);
+    if (name.empty() || name.rfind("--", 0) == 0) {
+        return Usage("loadlib needs a DLL name");
+    }
+    if (args.Flag("--restrict")) {
+        // Found at run time, as Windows 7 has it only with an update.
+        using SetDirectories = BOOL(WINAPI*)(DWORD);
+        const auto set = reinterpret_cast<SetDirectories>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+        if (set == nullptr || !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+            return Fail("SetDefaultDllDirectories", GetLastError());
+        }
+    }
+    UniqueModule module(LoadLibraryA(name.c_str()));
+    if (!module) {
+        std::printf("error=%lu\n", static_cast<unsigned long>(GetLastError()));
+        return kNotFound;
+    }
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(module.Get(), path, MAX_PATH);
+    std::printf("error=0\npath=%s\n", std::string(path, n < MAX_PATH ? n : 0).c_str());
+    return kOk;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Windows of our own, so the harness can check itself against known looks before the launcher exists.
 
 constexpr int kCheckBoxX = 20;
@@ -1031,6 +1092,8 @@ int main(int argc, char** argv) {
     if (command == "kill") return CmdKill(args);
     if (command == "metrics") return CmdMetrics();
     if (command == "openread") return CmdOpenRead(args);
+    if (command == "manifest") return CmdManifest(args);
+    if (command == "loadlib") return CmdLoadLib(args);
     if (command == "show") return CmdShow(args);
     if (command == "alert") return CmdAlert(args);
     return Usage(("unknown subcommand " + command).c_str());
