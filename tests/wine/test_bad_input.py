@@ -268,13 +268,13 @@ INI_CASES = {
 
 @pytest.mark.parametrize("case", INI_CASES)
 def test_damaged_settings_file_is_read_by_the_rules(host, registry, launch, empty_name_key, case):
-    spec = INI_CASES[case]
+    row = INI_CASES[case]
     registry.apply(visible1="TRUE", start_page=BOTH_PATTERNS_PAGE)
-    content = spec.content.replace(b"{key}", registry.key_name.encode())
+    content = row.content.replace(b"{key}", registry.key_name.encode())
     folder = host.make_game_folder(ini=content)
-    installed = True if spec.names_own_key else empty_name_key
+    installed = True if row.names_own_key else empty_name_key
 
-    check_outcome(host, launch, folder, Findings(installed, installed, spec.home_page))
+    check_outcome(host, launch, folder, Findings(installed, installed, row.home_page))
 
 
 # The key name may come out anywhere in random bytes, but no key of that name exists and there is no
@@ -433,13 +433,13 @@ def set_value(host: WineHost, key: str, name: str, kind: int, data: bytes) -> No
 
 @pytest.mark.parametrize("case", VALUE_CASES)
 def test_odd_registry_values_give_the_findings_of_the_rules(host, registry, launch, case):
-    spec = VALUE_CASES[case]
+    row = VALUE_CASES[case]
     registry.apply(visible1="TRUE", start_page=OUR_PAGE)
-    key = registry.toolbar_key(1) if spec.name == VISIBLE else IE_MAIN
-    set_value(host, key, spec.name, spec.kind, spec.data)
-    folder = host.make_game_folder(ini=registry.ini(pattern1=spec.pattern1))
+    key = registry.toolbar_key(1) if row.name == VISIBLE else IE_MAIN
+    set_value(host, key, row.name, row.kind, row.data)
+    folder = host.make_game_folder(ini=registry.ini(pattern1=row.pattern1))
 
-    check_outcome(host, launch, folder, spec.findings)
+    check_outcome(host, launch, folder, row.findings)
 
 
 # ------------------------------------------------------------------------------------------------
