@@ -111,13 +111,13 @@ LOOKS = {
 
 @pytest.mark.parametrize("look", LOOKS)
 def test_inspection_reports_a_known_window(host, look):
-    spec = LOOKS[look]
+    wanted = LOOKS[look]
     rect = (100, 50, 100 + 302, 50 + 208)
-    args = ["show", "--class", "HarnessWindow", "--caption", f"harness {look}", "--style", hex(spec["style"]),
-            "--exstyle", hex(spec["exstyle"]), "--x", str(rect[0]), "--y", str(rect[1]), "--w", "302", "--h", "208",
+    args = ["show", "--class", "HarnessWindow", "--caption", f"harness {look}", "--style", hex(wanted["style"]),
+            "--exstyle", hex(wanted["exstyle"]), "--x", str(rect[0]), "--y", str(rect[1]), "--w", "302", "--h", "208",
             "--color", "00ff00"]
-    if spec["colorkey"]:
-        args += ["--colorkey", spec["colorkey"]]
+    if wanted["colorkey"]:
+        args += ["--colorkey", wanted["colorkey"]]
     proc = host.spawn_tool(*args)
     try:
         assert proc.read_line().startswith("hwnd=")
@@ -125,10 +125,10 @@ def test_inspection_reports_a_known_window(host, look):
 
         assert window["caption"] == f"harness {look}"
         assert window["visible"] is True
-        assert window["style"] == spec["style"] | WS_VISIBLE
-        assert window["exstyle"] == spec["exstyle"]
+        assert window["style"] == wanted["style"] | WS_VISIBLE
+        assert window["exstyle"] == wanted["exstyle"]
         assert tuple(window["rect"]) == rect
-        if spec["colorkey"]:
+        if wanted["colorkey"]:
             assert (window["layered"]["key"], window["layered"]["flags"]) == (0, LWA_COLORKEY)
         else:
             assert window["layered"] is None
