@@ -10,7 +10,7 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from launcher_case import GAME_EXE, SETUP_EXE, LauncherRegistry  # noqa: E402
+from launcher_case import GAME_EXE, SETUP_EXE, Launch, LauncherRegistry  # noqa: E402
 from winehost import WineHost  # noqa: E402
 
 # Whatever a failed test may leave running; the launcher itself is ended through its own run object.
@@ -48,3 +48,11 @@ def registry(host, request):
         # Only a test that stopped half-way can have left a program running (each ~0.1 s to look).
         host.kill_processes(*STRAY_PROGRAMS)
     state.clear()
+
+
+@pytest.fixture
+def launch(host, registry):
+    """Runs of the launcher that each must end with 0 and leave the registry as it was."""
+    launcher = Launch(host)
+    yield launcher
+    launcher.stop_all()

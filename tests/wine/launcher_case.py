@@ -109,3 +109,52 @@ class LauncherRegistry:
             self.host.reg_unlock(key)
         self._locked.clear()
         self.apply()
+
+
+LAUNCHER_EXE = "launcher.exe"
+# Client coordinates of the PLAY button's middle.
+PLAY_CENTRE = (339 + 146 // 2, 205 + 64 // 2)
+
+
+class Launch:
+    """Runs the launcher and checks what every run must keep: exit code 0 and an unchanged registry."""
+
+    def __init__(self, host):
+        self.host = host
+        self._runs = []
+        self._before: str | None = None
+
+    def start(self, folder, cwd=None, program=None):
+        self._before = self.host.reg_snapshot()
+        run = folder.run_launcher(cwd=cwd, program=program)
+        self._runs.append(run)
+        return run
+
+    def offer(self) -> dict:
+        return self.host.wait_window(WINDOW_CLASS, process=LAUNCHER_EXE)
+
+    def click_play(self, window: dict, *click_args: str) -> None:
+        x = window["client_origin"][0] + PLAY_CENTRE[0]
+        y = window["client_origin"][1] + PLAY_CENTRE[1]
+        self.host.xdotool("mousemove", str(x), str(y), "click", *click_args, "1")
+
+    def finish(self, run, timeout: float = 30) -> dict:
+        """Waits for the run to end; returns what the watcher saw."""
+        assert run.wait(timeout) == 0
+        seen = run.watch_result()
+        assert seen["exit"] == 0
+        assert self.host.reg_snapshot() == self._before, "the launcher changed the registry"
+        return seen
+
+    def stop_all(self) -> None:
+        for run in self._runs:
+            run.stop()
+
+
+def windows_of(seen: dict, cls: str) -> list[dict]:
+    return [s for s in seen["states"] if s["class"] == cls]
+
+
+def companions_running(host) -> list[str]:
+    names = (GAME_EXE.lower(), SETUP_EXE.lower())
+    return [p["exe"] for p in host.processes() if p["exe"].lower() in names]

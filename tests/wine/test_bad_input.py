@@ -24,6 +24,9 @@ from pathlib import Path
 import pytest
 
 from launcher_case import (
+    Launch,
+    companions_running,
+    windows_of,
     GAME_EXE,
     IE_MAIN,
     INI,
@@ -44,7 +47,6 @@ from winehost import (
     WS_EX_LAYERED,
     WS_POPUP,
     GameFolder,
-    LauncherRun,
     WineHost,
 )
 
@@ -55,10 +57,8 @@ pytestmark = pytest.mark.skipif(
 
 HERE = Path(__file__).resolve().parent
 MESSAGE_BOX_CLASS = "#32770"
-LAUNCHER_EXE = "launcher.exe"
 SETUP_COMMAND_LINE = "ToolbarSetup.exe /s -silent"
 # PLAY's centre in client coordinates: the button sits at (339, 205) and is 146 x 64.
-PLAY_CENTRE = (339 + 146 // 2, 205 + 64 // 2)
 
 OUR_PAGE = f"http://{PATTERN1}/"
 OTHER_PAGE = "http://www.example.org/"
@@ -70,63 +70,12 @@ REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 # ------------------------------------------------------------------------------------------------
 # Running the launcher and reading what it did
 
-class Launch:
-    """Runs the launcher and checks what every run must keep: exit code 0 and an unchanged registry."""
-
-    def __init__(self, host: WineHost):
-        self.host = host
-        self._runs: list[LauncherRun] = []
-        self._before: str | None = None
-
-    def start(self, folder: GameFolder) -> LauncherRun:
-        self._before = self.host.reg_snapshot()
-        run = folder.run_launcher()
-        self._runs.append(run)
-        return run
-
-    def offer(self) -> dict:
-        return self.host.wait_window(WINDOW_CLASS, process=LAUNCHER_EXE)
-
-    def click_play(self, window: dict) -> None:
-        x = window["client_origin"][0] + PLAY_CENTRE[0]
-        y = window["client_origin"][1] + PLAY_CENTRE[1]
-        self.host.xdotool("mousemove", str(x), str(y), "click", "1")
-
-    def finish(self, run: LauncherRun, timeout: float = 30) -> dict:
-        """Waits for the run to end; returns what the watcher saw."""
-        assert run.wait(timeout) == 0
-        seen = run.watch_result()
-        assert seen["exit"] == 0
-        assert self.host.reg_snapshot() == self._before, "the launcher changed the registry"
-        return seen
-
-    def stop_all(self) -> None:
-        for run in self._runs:
-            run.stop()
-
-
-@pytest.fixture
-def launch(host, registry):
-    launcher = Launch(host)
-    yield launcher
-    launcher.stop_all()
-
-
-def windows_of(seen: dict, cls: str) -> list[dict]:
-    return [s for s in seen["states"] if s["class"] == cls]
-
-
 def offer_look_seen(seen: dict) -> bool:
     return any(s["style"] & WS_CAPTION for s in windows_of(seen, WINDOW_CLASS))
 
 
 def of(records: list[dict], exe: str, event: str) -> list[dict]:
     return [r for r in records if r["exe"] == exe and r["event"] == event]
-
-
-def companions_running(host: WineHost) -> list[str]:
-    names = (GAME_EXE.lower(), SETUP_EXE.lower())
-    return [p["exe"] for p in host.processes() if p["exe"].lower() in names]
 
 
 def settled_records(host: WineHost, folder: GameFolder, timeout: float = 10) -> list[dict]:
@@ -279,14 +228,14 @@ def test_damaged_settings_file_is_read_by_the_rules(host, registry, launch, empt
 
 # The key name may come out anywhere in random bytes, but no key of that name exists and there is no
 # start page, so the findings are known: nothing installed, no home page.
-RANDOM_SEEDS = (1, 2)
+RANDOM_STREAMS = (1, 2)
 
 
-@pytest.mark.parametrize("seed", RANDOM_SEEDS)
-def test_random_binary_settings_file_shows_the_offer(host, registry, launch, seed):
+@pytest.mark.parametrize("stream", RANDOM_STREAMS)
+def test_random_binary_settings_file_shows_the_offer(host, registry, launch, stream):
     registry.apply()
     assert not probe_finds(host, ""), "a key for the empty name is left from elsewhere"
-    folder = host.make_game_folder(ini=random.Random(seed).randbytes(16 * 1024))
+    folder = host.make_game_folder(ini=random.Random(stream).randbytes(16 * 1024))
 
     check_outcome(host, launch, folder, Findings(False, False, False))
 

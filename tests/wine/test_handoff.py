@@ -19,6 +19,10 @@ from pathlib import Path
 import pytest
 
 from launcher_case import (
+    Launch,
+    LAUNCHER_EXE,
+    companions_running,
+    windows_of,
     GAME_EXE,
     GAME_PARAMETERS,
     PATTERN1,
@@ -26,7 +30,7 @@ from launcher_case import (
     WINDOW_CLASS,
     LauncherRegistry,
 )
-from winehost import DEFAULT_BUILD_DIR, WS_CAPTION, GameFolder, LauncherRun, WineHost
+from winehost import DEFAULT_BUILD_DIR, WS_CAPTION, GameFolder, WineHost
 
 pytestmark = pytest.mark.skipif(
     not (DEFAULT_BUILD_DIR / "launcher.exe").exists(),
@@ -34,10 +38,8 @@ pytestmark = pytest.mark.skipif(
 )
 
 MESSAGE_BOX_CLASS = "#32770"
-LAUNCHER_EXE = "launcher.exe"
 SETUP_COMMAND_LINE = "ToolbarSetup.exe /s -silent"
 # PLAY's centre in client coordinates: the button sits at (339, 205) and is 146 x 64.
-PLAY_CENTRE = (339 + 146 // 2, 205 + 64 // 2)
 # Long enough for the log's times to show each run awaited before the next step.
 SETUP_SLEEP_MS = 300
 
@@ -51,57 +53,6 @@ HIDDEN_NO_HOME_PAGE = dict(visible1="FALSE", start_page=OTHER_PAGE)
 HIDDEN = dict(visible1="FALSE", start_page=OUR_PAGE)
 NO_HOME_PAGE = dict(visible1="TRUE", start_page=OTHER_PAGE)
 ALL_SET = dict(visible1="TRUE", start_page=OUR_PAGE)
-
-
-class Launch:
-    """Runs the launcher and checks what every run must keep: exit code 0 and an unchanged registry."""
-
-    def __init__(self, host: WineHost):
-        self.host = host
-        self._runs: list[LauncherRun] = []
-        self._before: str | None = None
-
-    def start(self, folder: GameFolder, program=None) -> LauncherRun:
-        self._before = self.host.reg_snapshot()
-        run = folder.run_launcher(program=program)
-        self._runs.append(run)
-        return run
-
-    def offer(self) -> dict:
-        return self.host.wait_window(WINDOW_CLASS, process=LAUNCHER_EXE)
-
-    def click_play(self, window: dict, *click_args: str) -> None:
-        x = window["client_origin"][0] + PLAY_CENTRE[0]
-        y = window["client_origin"][1] + PLAY_CENTRE[1]
-        self.host.xdotool("mousemove", str(x), str(y), "click", *click_args, "1")
-
-    def finish(self, run: LauncherRun, timeout: float = 20) -> dict:
-        """Waits for the run to end; returns what the watcher saw."""
-        assert run.wait(timeout) == 0
-        seen = run.watch_result()
-        assert seen["exit"] == 0
-        assert self.host.reg_snapshot() == self._before, "the launcher changed the registry"
-        return seen
-
-    def stop_all(self) -> None:
-        for run in self._runs:
-            run.stop()
-
-
-@pytest.fixture
-def launch(host, registry):
-    launcher = Launch(host)
-    yield launcher
-    launcher.stop_all()
-
-
-def windows_of(seen: dict, cls: str) -> list[dict]:
-    return [s for s in seen["states"] if s["class"] == cls]
-
-
-def companions_running(host: WineHost) -> list[str]:
-    names = (GAME_EXE.lower(), SETUP_EXE.lower())
-    return [p["exe"] for p in host.processes() if p["exe"].lower() in names]
 
 
 def settled_records(host: WineHost, folder: GameFolder, timeout: float = 10) -> list[dict]:

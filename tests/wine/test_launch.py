@@ -13,6 +13,8 @@ import time
 import pytest
 
 from launcher_case import (
+    companions_running,
+    windows_of,
     GAME_EXE,
     GAME_PARAMETERS,
     IE_MAIN,
@@ -38,7 +40,6 @@ from winehost import (
     WS_POPUP,
     WS_SYSMENU,
     WS_THICKFRAME,
-    LauncherRun,
 )
 
 pytestmark = pytest.mark.skipif(
@@ -49,53 +50,10 @@ pytestmark = pytest.mark.skipif(
 MESSAGE_BOX_CLASS = "#32770"
 
 
-class Launch:
-    """Runs the launcher and checks what every run must keep: exit code 0 and an unchanged registry."""
-
-    def __init__(self, host):
-        self.host = host
-        self._runs: list[LauncherRun] = []
-        self._before: str | None = None
-
-    def start(self, folder, cwd=None) -> LauncherRun:
-        self._before = self.host.reg_snapshot()
-        run = folder.run_launcher(cwd=cwd)
-        self._runs.append(run)
-        return run
-
-    def finish(self, run: LauncherRun, timeout: float = 20) -> dict:
-        """Waits for the run to end; returns what the watcher saw."""
-        assert run.wait(timeout) == 0
-        seen = run.watch_result()
-        assert seen["exit"] == 0
-        assert self.host.reg_snapshot() == self._before, "the launcher changed the registry"
-        return seen
-
-    def stop_all(self) -> None:
-        for run in self._runs:
-            run.stop()
-
-
-@pytest.fixture
-def launch(host, registry):
-    launcher = Launch(host)
-    yield launcher
-    launcher.stop_all()
-
-
 def expected_centre(host) -> tuple[int, int]:
     # Centred on the whole screen, clamped at 0, as Xvfb's one screen is the whole desktop.
     width, height = host.screen_size
     return max(0, (width - WINDOW_SIZE[0]) // 2), max(0, (height - WINDOW_SIZE[1]) // 2)
-
-
-def windows_of(seen: dict, cls: str) -> list[dict]:
-    return [s for s in seen["states"] if s["class"] == cls]
-
-
-def companions_running(host) -> list[str]:
-    names = (GAME_EXE.lower(), SETUP_EXE.lower())
-    return [p["exe"] for p in host.processes() if p["exe"].lower() in names]
 
 
 def settled_records(host, folder, timeout: float = 10) -> list[dict]:
