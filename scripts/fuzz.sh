@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a bounded time (FUZZ_SECONDS, default 60)
-# from the committed seed corpus. Any finding fails the run and leaves its input in build/fuzz/.
+# from the committed starting corpus. Any finding fails the run and leaves its input in build/fuzz/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
